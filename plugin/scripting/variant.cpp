@@ -2,6 +2,7 @@
 #include "plugin/scripting/variant.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <cxxabi.h>
 #include <mutex>
 

@@ -1,7 +1,6 @@
 // FB::variant: the dynamically typed value that crosses between page script and native code.
 #pragma once
 
-#include <cstring>
 #include <map>
 #include <memory>
 #include <new>
@@ -123,9 +122,10 @@ template <typename T> bool lessValue(const Storage& left, const Storage& right) 
 
 template <typename T> const std::type_info& storedTypeOf() { return typeid(T); }
 
-template <typename T> void noOp(Storage&) {}
-template <typename T> void noOp2(const Storage&, Storage&) {}
-template <typename T> bool never(const Storage&, const Storage&) { return false; }
+// The markers hold nothing: nothing to release or copy, and all their values are equivalent.
+inline void markerDestroy(Storage&) {}
+inline void markerCopy(const Storage&, Storage&) {}
+inline bool markerLess(const Storage&, const Storage&) { return false; }
 
 /// The one table of operations of type T; two variants hold the same type exactly when they
 /// point at the same table.
@@ -133,11 +133,11 @@ template <typename T>
 inline constexpr TypeOps typeOpsFor = {&storedTypeOf<T>, &destroyValue<T>, &cloneValue<T>, &copyValue<T>,
                                        &lessValue<T>};
 template <>
-inline constexpr TypeOps typeOpsFor<empty> = {&storedTypeOf<empty>, &noOp<empty>, &noOp2<empty>, &noOp2<empty>,
-                                              &never<empty>};
+inline constexpr TypeOps typeOpsFor<empty> = {&storedTypeOf<empty>, &markerDestroy, &markerCopy, &markerCopy,
+                                              &markerLess};
 template <>
-inline constexpr TypeOps typeOpsFor<null> = {&storedTypeOf<null>, &noOp<null>, &noOp2<null>, &noOp2<null>,
-                                             &never<null>};
+inline constexpr TypeOps typeOpsFor<null> = {&storedTypeOf<null>, &markerDestroy, &markerCopy, &markerCopy,
+                                             &markerLess};
 
 template <typename T> inline constexpr bool isNarrowCText =
     std::is_same_v<std::decay_t<T>, const char*> || std::is_same_v<std::decay_t<T>, char*>;
@@ -213,6 +213,9 @@ public:
 private:
     template <typename T> void setFrom(const T& value, bool nullForEmptyPointer) {
         if constexpr (std::is_array_v<T>) {
+            using Element = std::remove_cv_t<std::remove_extent_t<T>>;
+            static_assert(std::is_same_v<Element, char> || std::is_same_v<Element, wchar_t>,
+                          "only text arrays can be stored; they become std::string or std::wstring");
             setFrom(static_cast<const std::remove_extent_t<T>*>(value), nullForEmptyPointer);
         } else if constexpr (variant_detail::isNarrowCText<T> || variant_detail::isWideCText<T>) {
             if (!value)

@@ -24,6 +24,7 @@ TEST(Variant, ConstructionStoresTheCanonicalType) {
     const char* cText = "abc";
     char mutableText[] = "def";
     const char* nullText = nullptr;
+    const wchar_t* wideText = L"wide";
     struct Case {
         const char* label;
         variant value;
@@ -47,6 +48,7 @@ TEST(Variant, ConstructionStoresTheCanonicalType) {
         {"const char*", variant(cText), typeid(std::string)},
         {"char*", variant(static_cast<char*>(mutableText)), typeid(std::string)},
         {"wide literal", variant(L"abc"), typeid(std::wstring)},
+        {"const wchar_t*", variant(wideText), typeid(std::wstring)},
         {"null const char*", variant(nullText), typeid(FB::variant_detail::null)},
         {"null JSAPI pointer", variant(FB::JSAPIPtr()), typeid(FB::variant_detail::null)},
         {"null JSObject pointer", variant(FB::JSObjectPtr()), typeid(FB::variant_detail::null)},
