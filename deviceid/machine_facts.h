@@ -30,6 +30,7 @@ std::string getMacAddress();
 
 /// The per-user random GUID kept in the registry, created on first use, as 16 bytes in text
 /// order; zeros when unavailable. Throws std::runtime_error when the stored text is malformed.
+/// Plug-in build only.
 std::array<std::uint8_t, 16> readOrCreateUserGuid();
 
 }  // namespace deviceid

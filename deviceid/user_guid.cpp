@@ -28,7 +28,7 @@ LONG queryUserGuid(HKEY key, char (&buffer)[256]) {
 
 void createUserGuid(HKEY key) {
   UUID guid;
-  if (CoCreateGuid(&guid) != S_OK) {
+  if (FAILED(CoCreateGuid(&guid))) {
     return;
   }
   RPC_CSTR text = nullptr;
