@@ -6,5 +6,10 @@ set -euo pipefail
 prefix=${1:?usage: wine-prefix.sh PREFIX}
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$prefix"
-wineserver -p </dev/null >/dev/null 2>&1
+wineserver -p </dev/null >/dev/null 2>&1 || true  # fails when it already runs
 wine cmd /c exit </dev/null >/dev/null 2>&1
+# Wine links the user's Documents to the Unix home folder, which every prefix would share;
+# a real folder keeps what programs write there (the helper's log) private to this prefix.
+for docs in "$prefix"/drive_c/users/*/Documents; do
+  if [[ -L "$docs" ]]; then rm "$docs" && mkdir "$docs"; fi
+done

@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Headless Chromium loads one page from the maker's origin and one from another site; both
+# fetch "ping" and "device" from the helper on localhost:4618. Only the maker's page may read
+# them. Usage: e2e_chromium.sh HELPER_EXE PRODUCT_EXE MAKER_DOMAIN (WINEPREFIX set).
+source "$(dirname "$0")/e2e_common.sh"
+
+maker_host="www.$maker_domain"
+other_host="www.evil.example"
+
+site="$workdir/site"
+mkdir -p "$site"
+cat >"$site/probe.html" <<'HTML'
+<!doctype html>
+<html><head><title>pending</title></head>
+<body><pre id="result">pending</pre>
+<script>
+async function read(operation) {
+  try {
+    const reply = await fetch("http://localhost:4618/" + operation, {cache: "no-store"});
+    return reply.status + " " + await reply.text();
+  } catch (error) {
+    return "unreadable " + error.name;
+  }
+}
+(async () => {
+  const ping = await read("ping");
+  const device = await read("device");
+  document.getElementById("result").textContent = "ping=" + ping + "|device=" + device + "|end";
+  document.title = "done";
+})();
+</script></body></html>
+HTML
+
+site_port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+python3 -m http.server "$site_port" --bind 127.0.0.1 --directory "$site" >"$workdir/site.log" 2>&1 &
+site_pid=$!
+stop_site() { kill "$site_pid" 2>/dev/null; wait "$site_pid" 2>/dev/null; }
+cleanup_hooks+=(stop_site)
+for ((i = 0; i < 100; i++)); do
+  curl -s -o /dev/null --max-time 2 "http://127.0.0.1:$site_port/probe.html" && break
+  sleep 0.1
+done
+
+require_port_free
+start_helper
+device_id=$(curl -s --max-time 60 -H "Origin: https://$maker_host" "$base_url/device")
+[[ "$device_id" =~ ^KSTR01[0-9a-f]{40}$ ]] || fail "device identifier: '$device_id'"
+
+# The page's result as Chromium rendered it, read once its script has written it.
+run=0
+page_result() {
+  local host=$1 dom
+  run=$((run + 1))
+  dom=$(timeout 120 chromium --headless --no-sandbox --disable-gpu --no-first-run \
+    --disable-background-networking --disable-component-update --disable-sync --disable-quic \
+    --user-data-dir="$workdir/profile-$run" \
+    --host-resolver-rules="MAP $maker_host 127.0.0.1, MAP $other_host 127.0.0.1" \
+    --virtual-time-budget=60000 --dump-dom "http://$host:$site_port/probe.html" 2>"$workdir/chromium-$run.log") ||
+    { cat "$workdir/chromium-$run.log" >&2; fail "chromium on $host ended with $?"; }
+  [[ "$dom" =~ \<pre\ id=\"result\"\>([^<]*)\</pre\> ]] || { echo "$dom" >&2; fail "no result on the page from $host"; }
+  printf '%s' "${BASH_REMATCH[1]}"
+}
+
+maker_result=$(page_result "$maker_host")
+[[ "$maker_result" == "ping=200 alive|device=200 $device_id|end" ]] ||
+  fail "maker's page read: '$maker_result'"
+echo "ok: the page from http://$maker_host:$site_port read: $maker_result"
+
+other_result=$(page_result "$other_host")
+[[ "$other_result" == "ping=403 Invalid request|device=403 Invalid request|end" ]] ||
+  fail "other site's page read: '$other_result'"
+echo "ok: the page from http://$other_host:$site_port read only: $other_result"
+grep -q "GET /probe.html" "$workdir/site.log" || fail "the pages were not loaded from the local site"
+echo "PASS"
