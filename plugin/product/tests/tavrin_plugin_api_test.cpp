@@ -7,6 +7,7 @@
 #include <string>
 
 #include "deviceid/device_ids.h"
+#include "deviceid/identifier_forming.h"
 #include "deviceid/machine_facts.h"
 #include "plugin/product/tavrin_plugin_api.h"
 
@@ -29,6 +30,13 @@ std::string scriptError(FB::JSAPI& object, const std::string& method, const Vari
         return error.what();
     }
     return "no error";
+}
+
+/// Stands in for the plug-in's "New Device ID ERROR" box, which would block an unattended run.
+int warningBoxesShown = 0;
+int __stdcall countWarningBox(HWND__*, const char*, const char*, unsigned) {
+    ++warningBoxesShown;
+    return 1;
 }
 
 bool isLowerHex(const std::string& text) {
@@ -71,12 +79,16 @@ TEST(TavrinPluginAPI, CookieTellsOnlyWhetherASecondArgumentCame) {
 
 TEST(TavrinPluginAPI, MachineKeysAreTheDeviceIdentifiersAndDigests) {
     auto object = makeObject();
+    const deviceid::WarningBoxFunction realBox = deviceid::newDeviceIdWarningBox;
+    deviceid::newDeviceIdWarningBox = &countWarningBox;
     const std::string newDeviceId = getAttr(*object, {variant("newDeviceId")});
     EXPECT_EQ(newDeviceId, deviceid::getNewDeviceId());
     ASSERT_EQ(newDeviceId.size(), 46u);
     EXPECT_EQ(newDeviceId.substr(0, 6), "KSTR01");
     EXPECT_TRUE(isLowerHex(newDeviceId.substr(6)));
     EXPECT_EQ(getAttr(*object, {variant("newDeviceId")}), newDeviceId);  // stable on an unchanged machine
+    deviceid::newDeviceIdWarningBox = realBox;
+    EXPECT_EQ(warningBoxesShown, 0);
 
     const std::string deviceId = getAttr(*object, {variant("deviceId")});
     EXPECT_EQ(deviceId, deviceid::getDeviceId());

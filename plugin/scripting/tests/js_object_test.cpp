@@ -2,9 +2,11 @@
 // delayed-call helper.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "fake_page.h"
 
@@ -82,6 +84,29 @@ TEST(JSObject, ACallTheBrowserRefusesIsDropped) {
     function->invokeAsync("", {});
     function.reset();
     EXPECT_TRUE(watch.expired());  // the refused call let its target go
+}
+
+}  // namespace
+
+namespace {
+
+TEST(JSObject, PageObjectsTakeNoEventHandlers) {
+    fakes::CallLog log;
+    auto object = std::make_shared<fakes::FakePageObject>("o", &log);
+    auto handler = std::make_shared<fakes::FakePageObject>("h", &log);
+    for (const auto& attempt : std::vector<std::function<void()>>{
+             [&] { object->addEventHandler("onload", handler); },
+             [&] { object->removeEventHandler(std::wstring(L"onload"), handler); },
+             [&] { object->addEventSink(handler); }, [&] { object->removeEventSink(handler); }}) {
+        try {
+            attempt();
+            ADD_FAILURE() << "expected a script error";
+        } catch (const FB::script_error& error) {
+            EXPECT_EQ(std::string(error.what()), "Not implemented");
+        }
+    }
+    EXPECT_EQ(object->getFunctionObject("anything"), nullptr);
+    EXPECT_FALSE(object->hasFunctionObject(std::wstring(L"anything")));
 }
 
 }  // namespace
