@@ -3,14 +3,35 @@
 
 #include <string>
 
+#include "helper/helper_log.h"
+#include "helper/httpserver/server.h"
+#include "helper/tavrin_server.h"
+
 namespace helper {
 
 /// The ports tried in order; the first whose run ends normally is the last one tried.
 inline constexpr const char* kHelperPorts[] = {"4618", "4619", "4620"};
 
-/// Serves localhost on the port until the server has nothing left to do. True when the run
-/// ended normally (also when the port could not be bound: nothing was left to wait for), false
-/// when an exception ended it, one escaping the handler included. Logs both outcomes' lines.
-bool runServerOnPort(const std::string& port);
+/// Serves localhost on the port with a new Handler until the server has nothing left to do.
+/// True when the run ended normally (also when the port could not be bound: nothing was left
+/// to wait for), false when an exception ended it, one escaping the handler included.
+template <class Handler = Tavrinserver>
+bool runServerOnPort(const std::string& port) {
+  writeLog("Attempting to run server on port " + port);
+  try {
+    Handler handler;
+    using Server = httpserver::server<Handler>;
+    typename Server::options options(handler);
+    options.address("localhost").port(port);
+    Server server(options);
+    server.listen();
+    server.run();
+  } catch (...) {
+    // Whatever ended the run, the port loop goes on with the next port.
+    writeLog("Failed to run server on port " + port);
+    return false;
+  }
+  return true;
+}
 
 }  // namespace helper

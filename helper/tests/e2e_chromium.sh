@@ -43,7 +43,7 @@ done
 
 require_port_free
 start_helper
-device_id=$(curl -s --max-time 60 -H "Origin: https://$maker_host" "$base_url/device")
+device_id=$(curl -s --max-time 30 -H "Origin: https://$maker_host" "$base_url/device")
 [[ "$device_id" =~ ^KSTR01[0-9a-f]{40}$ ]] || fail "device identifier: '$device_id'"
 
 # The page's result as Chromium rendered it, read once its script has written it.
@@ -51,11 +51,11 @@ run=0
 page_result() {
   local host=$1 dom
   run=$((run + 1))
-  dom=$(timeout 120 chromium --headless --no-sandbox --disable-gpu --no-first-run \
+  dom=$(timeout 60 chromium --headless --no-sandbox --disable-gpu --no-first-run \
     --disable-background-networking --disable-component-update --disable-sync --disable-quic \
     --user-data-dir="$workdir/profile-$run" \
     --host-resolver-rules="MAP $maker_host 127.0.0.1, MAP $other_host 127.0.0.1" \
-    --virtual-time-budget=60000 --dump-dom "http://$host:$site_port/probe.html" 2>"$workdir/chromium-$run.log") ||
+    --virtual-time-budget=30000 --dump-dom "http://$host:$site_port/probe.html" 2>"$workdir/chromium-$run.log") ||
     { cat "$workdir/chromium-$run.log" >&2; fail "chromium on $host ended with $?"; }
   [[ "$dom" =~ \<pre\ id=\"result\"\>([^<]*)\</pre\> ]] || { echo "$dom" >&2; fail "no result on the page from $host"; }
   printf '%s' "${BASH_REMATCH[1]}"

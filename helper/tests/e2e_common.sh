@@ -45,7 +45,12 @@ cleanup() {
   exit $status
 }
 trap cleanup EXIT
-trap 'exit 130' INT TERM
+trap 'echo "FAIL: interrupted or out of time" >&2; exit 130' INT TERM
+# Ends the test well before CTest's own limit, so that the cleanup still stops the helper.
+( sleep 200; kill -TERM $$ ) </dev/null >/dev/null 2>&1 &
+watchdog_pid=$!
+stop_watchdog() { pkill -P "$watchdog_pid" 2>/dev/null; kill "$watchdog_pid" 2>/dev/null; }
+cleanup_hooks+=(stop_watchdog)
 
 # Documents of the prefix's user, where the helper keeps its log.
 log_file() {

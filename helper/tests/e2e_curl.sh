@@ -8,7 +8,7 @@ CR=$'\r'
 
 # The whole reply as received, headers included.
 reply() {
-  curl -s -i --max-time 60 "$@" || fail "curl $* failed with $?"
+  curl -s -i --max-time 30 "$@" || fail "curl $* failed with $?"
 }
 
 expect_reply() {
@@ -47,7 +47,7 @@ start_helper
 
 # Start-up lines, in order; "Server running" only comes when the run on the port has ended.
 startup=$(log_messages_since "$before_start") || fail "malformed start-up log"
-device_id=$(curl -s --max-time 60 -H "Origin: $maker_origin" "$base_url/device")
+device_id=$(curl -s --max-time 30 -H "Origin: $maker_origin" "$base_url/device")
 [[ "$device_id" =~ ^KSTR01[0-9a-f]{40}$ ]] || fail "device identifier: '$device_id'"
 pattern="^Tavrin Helper Server starting
 WL: [0-9a-f]{40}
@@ -125,7 +125,7 @@ mv "$workdir/Tavrin.exe" "$stage/Tavrin.exe"
 # A second helper finds the port taken: it logs both port lines for 4618 and ends with 0.
 since=$(log_size)
 status=0
-timeout 120 "$repo_root/scripts/wine-run.sh" "$stage/TavrinHelper.exe" </dev/null >/dev/null 2>&1 || status=$?
+timeout 45 "$repo_root/scripts/wine-run.sh" "$stage/TavrinHelper.exe" </dev/null >/dev/null 2>&1 || status=$?
 [[ $status == 0 ]] || fail "second helper ended with $status"
 second=$(log_messages_since "$since") || fail "malformed log of the second helper"
 [[ "$(tail -n 2 <<<"$second")" == "Attempting to run server on port 4618
