@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Headless Chromium loads one page from the maker's origin and one from another site; both
 # fetch "ping", "device", a pre-flighted "ping" and a "launch" from the helper on
-# localhost:4618. Only the maker's page may read them or start the product. Usage: e2e_chromium.sh HELPER_EXE PRODUCT_EXE MAKER_DOMAIN (WINEPREFIX set).
+# localhost:4618. Only the maker's page may read them or start the product.
+# Usage: e2e_chromium.sh HELPER_EXE PRODUCT_EXE MAKER_DOMAIN (WINEPREFIX set).
 source "$(dirname "$0")/e2e_common.sh"
 
 maker_host="www.$maker_domain"
