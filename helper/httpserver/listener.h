@@ -5,6 +5,7 @@
 
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/steady_timer.hpp>
 
 #include <string>
 
@@ -18,6 +19,9 @@ struct listener_settings {
 };
 
 /// Accepts connections on one address and starts a session for each, all on the run thread.
+/// One timer closes the connections past their deadline: under Wine every arm and cancel of a
+/// timer is a round trip to the Wine server, and a timer per connection cost a quarter of the
+/// replies per second.
 class listener {
  public:
   listener(listener_settings settings, request_handler handler);
@@ -38,13 +42,18 @@ class listener {
  private:
   void doAccept();
   void onAccept(const boost::system::error_code& ec, boost::asio::ip::tcp::socket socket);
+  void doSweep();
+  void onSweep(const boost::system::error_code& ec);
 
-  // Declared before the I/O context: sessions still pending in it refer to the handler.
+  // Declared before the I/O context: sessions still pending in it refer to these.
   request_handler handler_;
   listener_settings settings_;
+  session_registry sessions_;
   boost::asio::io_context io_{1};
   boost::asio::ip::tcp::acceptor acceptor_{io_};
+  boost::asio::steady_timer sweepTimer_{io_};
   bool listened_ = false;
+  bool accepting_ = false;
 };
 
 }  // namespace httpserver

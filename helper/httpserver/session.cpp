@@ -33,31 +33,30 @@ bool isMalformedRequest(const error_code& ec) {
 }  // namespace
 
 session::session(boost::asio::ip::tcp::socket socket, const request_handler& handler,
-                 const session_limits& limits)
-    : socket_(std::move(socket)),
-      deadline_(socket_.get_executor()),
-      handler_(handler),
-      limits_(limits) {
+                 const session_limits& limits, session_registry& registry)
+    : socket_(std::move(socket)), handler_(handler), limits_(limits), registry_(registry) {
   parser_.header_limit(limits_.header_limit);
   parser_.body_limit(limits_.body_limit);
 }
 
+session::~session() {
+  if (entry_) registry_.remove(*entry_);
+}
+
 void session::start() {
+  entry_ = registry_.add(*this);
   // One deadline for the whole request, so trickling bytes cannot keep a connection forever.
-  armDeadline(limits_.request_timeout);
+  setDeadline(limits_.request_timeout);
   doReadHeader();
 }
 
-void session::armDeadline(std::chrono::milliseconds duration) {
-  deadline_.expires_after(duration);
-  deadline_.async_wait(
-      [self = shared_from_this()](const error_code& ec) { self->onDeadline(ec); });
+void session::setDeadline(std::chrono::milliseconds duration) {
+  deadline_ = std::chrono::steady_clock::now() + duration;
 }
 
-void session::onDeadline(const error_code& ec) {
-  if (ec == boost::asio::error::operation_aborted) return;
-  // A wait that completed just before the deadline was moved must not end the connection.
-  if (deadline_.expiry() > std::chrono::steady_clock::now()) return;
+void session::expireIfDue(std::chrono::steady_clock::time_point now) {
+  if (now < deadline_) return;
+  deadline_ = std::chrono::steady_clock::time_point::max();
   close();
 }
 
@@ -101,7 +100,7 @@ void session::refuse() {
 void session::doWrite(std::string bytes, bool drainAfterWrite) {
   reply_ = std::move(bytes);
   drainAfterWrite_ = drainAfterWrite;
-  armDeadline(limits_.request_timeout);
+  setDeadline(limits_.request_timeout);
   boost::asio::async_write(socket_, boost::asio::buffer(reply_),
                            [self = shared_from_this()](const error_code& ec, std::size_t bytes) {
                              self->onWrite(ec, bytes);
@@ -112,7 +111,7 @@ void session::onWrite(const error_code& ec, std::size_t) {
   if (ec || !drainAfterWrite_) return close();
   error_code ignored;
   socket_.shutdown(boost::asio::ip::tcp::socket::shutdown_send, ignored);
-  armDeadline(std::min(limits_.request_timeout, maxLingerTime));
+  setDeadline(std::min(limits_.request_timeout, maxLingerTime));
   doDrain();
 }
 
@@ -131,7 +130,6 @@ void session::onDrain(const error_code& ec, std::size_t bytes) {
 
 void session::close() {
   error_code ignored;
-  deadline_.cancel();
   socket_.shutdown(boost::asio::ip::tcp::socket::shutdown_both, ignored);
   socket_.close(ignored);
 }

@@ -3,9 +3,9 @@
 
 #include "helper/httpserver/message.h"
 #include "helper/httpserver/request_parser.h"
+#include "helper/httpserver/session_registry.h"
 
 #include <boost/asio/ip/tcp.hpp>
-#include <boost/asio/steady_timer.hpp>
 #include <boost/beast/core/flat_buffer.hpp>
 
 #include <array>
@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace httpserver {
@@ -31,16 +32,20 @@ struct session_limits {
 /// One connection, alive exactly as long as one of its operations is pending.
 class session : public std::enable_shared_from_this<session> {
  public:
-  /// `handler` must outlive every session (the listener owns both).
+  /// `handler` and `registry` must outlive every session (the listener owns all three).
   session(boost::asio::ip::tcp::socket socket, const request_handler& handler,
-          const session_limits& limits);
+          const session_limits& limits, session_registry& registry);
+  ~session();
+  session(const session&) = delete;
+  session& operator=(const session&) = delete;
 
-  /// Starts the deadline and the read of the request.
+  /// Sets the deadline and starts reading the request.
   void start();
+  /// Closes the connection when its deadline has passed by `now` (the registry's sweep).
+  void expireIfDue(std::chrono::steady_clock::time_point now);
 
  private:
-  void armDeadline(std::chrono::milliseconds duration);
-  void onDeadline(const boost::system::error_code& ec);
+  void setDeadline(std::chrono::milliseconds duration);
   void doReadHeader();
   void onReadHeader(const boost::system::error_code& ec, std::size_t bytes);
   void doReadBody();
@@ -54,9 +59,11 @@ class session : public std::enable_shared_from_this<session> {
   void close();
 
   boost::asio::ip::tcp::socket socket_;
-  boost::asio::steady_timer deadline_;
   const request_handler& handler_;
   session_limits limits_;
+  session_registry& registry_;
+  std::optional<session_registry::entry> entry_;
+  std::chrono::steady_clock::time_point deadline_ = std::chrono::steady_clock::time_point::max();
   boost::beast::flat_buffer buffer_;
   request_parser parser_;
   std::string reply_;
