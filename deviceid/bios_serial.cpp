@@ -54,6 +54,7 @@ HRESULT runFirstTextQuery(IWbemServices* service, const wchar_t* query, const wc
       VariantInit(&value);
       hr = row->Get(property, 0, &value, nullptr, nullptr);
       if (FAILED(hr)) {
+        VariantClear(&value);
         releaseWmiObjects(enumerator, row);
         return hr;
       }

@@ -12,7 +12,9 @@ std::string sha1Hex(const std::string& text);
 /// a warning box and answers "internalerror"; the helper build answers the failure's message.
 std::string getNewDeviceId();
 
+#ifndef DEVICEID_HELPER_VARIANT
 /// The older per-user identifier, 40 hex digits; "internalerror" on any failure (plug-in only).
 std::string getDeviceId();
+#endif
 
 }  // namespace deviceid

@@ -25,6 +25,7 @@ std::uint32_t readVolumeSerial();
 /// The BIOS serial number from WMI (at most 254 characters), or one of three failure texts.
 std::string getBiosSerialNumber();
 
+#ifndef DEVICEID_HELPER_VARIANT
 /// The first network adapter's address as "00-1A-2B-3C-4D-5E", or an error text (plug-in only).
 std::string getMacAddress();
 
@@ -32,5 +33,6 @@ std::string getMacAddress();
 /// order; zeros when unavailable. Throws std::runtime_error when the stored text is malformed.
 /// Plug-in build only.
 std::array<std::uint8_t, 16> readOrCreateUserGuid();
+#endif
 
 }  // namespace deviceid

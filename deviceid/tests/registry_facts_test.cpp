@@ -231,6 +231,8 @@ TEST_F(UserGuid, AcceptedFormsGiveTheSixteenBytesInTextOrder) {
       {"plain", "00112233-4455-6677-8899-aabbccddeeff"},
       {"upper case", "00112233-4455-6677-8899-AABBCCDDEEFF"},
       {"with terminator", std::string("00112233-4455-6677-8899-aabbccddeeff\0", 37)},
+      {"no dashes", "00112233445566778899aabbccddeeff"},
+      {"braces, no dashes", "{00112233445566778899AaBbCcDdEeFf}"},
   };
   for (const auto& testCase : cases) {
     SCOPED_TRACE(testCase.label);
@@ -241,12 +243,31 @@ TEST_F(UserGuid, AcceptedFormsGiveTheSixteenBytesInTextOrder) {
 }
 
 TEST_F(UserGuid, MalformedTextThrowsAndIsLeftAsItIs) {
-  const std::string malformed = "00112233-4455-6677-8899-aabbccddeeXX";
-  ASSERT_TRUE(value_.writeText(malformed));
-  EXPECT_THROW(readOrCreateUserGuid(), std::runtime_error);
-  EXPECT_EQ(getDeviceId(), "internalerror");
-  EXPECT_EQ(getDeviceId(), "internalerror");
-  EXPECT_EQ(storedText(), malformed);
+  const struct {
+    const char* label;
+    DWORD type;
+    std::string stored;
+  } cases[] = {
+      {"not a hex digit", REG_SZ, "00112233-4455-6677-8899-aabbccddeeXX"},
+      {"empty", REG_SZ, ""},
+      {"one digit short", REG_SZ, "00112233-4455-6677-8899-aabbccddeef"},
+      {"one character too many", REG_SZ, "00112233-4455-6677-8899-aabbccddeeff0"},
+      {"no closing brace", REG_SZ, "{00112233-4455-6677-8899-aabbccddeeff"},
+      {"dash out of place", REG_SZ, "0011223-34455-6677-8899-aabbccddeeff"},
+      // 256 bytes without a terminator fill the read buffer: at most 255 characters are
+      // parsed, and nothing past the buffer is read.
+      {"fills the buffer", REG_BINARY,
+       "00112233-4455-6677-8899-aabbccddeeff" + std::string(220, 'f')},
+  };
+  for (const auto& testCase : cases) {
+    SCOPED_TRACE(testCase.label);
+    ASSERT_TRUE(value_.write(testCase.type, testCase.stored.data(),
+                             static_cast<DWORD>(testCase.stored.size())));
+    EXPECT_THROW(readOrCreateUserGuid(), std::runtime_error);
+    EXPECT_EQ(getDeviceId(), "internalerror");
+    EXPECT_EQ(getDeviceId(), "internalerror");
+    EXPECT_EQ(storedText(), testCase.stored) << "the stored value must not be repaired";
+  }
 }
 
 std::string serialBytesLowFirst(std::uint32_t serial) {
