@@ -1,7 +1,7 @@
 # Warnings as errors for the project's own code, and the helper that adds one test executable.
 add_library(project_warnings INTERFACE)
 target_compile_options(project_warnings INTERFACE
-  $<$<COMPILE_LANGUAGE:CXX>:-Wall -Wextra -Wpedantic -Werror -Wno-error=deprecated-declarations>)
+  $<$<COMPILE_LANGUAGE:CXX>:-Wall -Wextra -Wpedantic -Werror>)
 
 # tavrin_add_test(NAME name SOURCES ... LIBS ...): one executable, one CTest entry under Wine.
 function(tavrin_add_test)
