@@ -34,8 +34,8 @@ public:
     bool isMainThread() const { return std::this_thread::get_id() == mainThread_; }
 
     /// Queue a call for the main thread and return at once, also on the main thread. The
-    /// target stays alive until the call has run or been dropped; the call's script errors
-    /// and bad casts are dropped.
+    /// target stays alive until the call has run or been dropped; whatever the call raises
+    /// is dropped.
     template <class Target, class Call>
     void postToMainThread(std::shared_ptr<Target> target, Call call) {
         auto record = std::make_unique<PostedCallRecord>();
@@ -76,6 +76,8 @@ private:
             record->call();
         } catch (const script_error&) {
         } catch (const bad_variant_cast&) {
+        } catch (...) {
+            // This runs inside the browser's call into the plug-in, which no exception may leave.
         }
     }
 

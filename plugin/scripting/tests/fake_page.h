@@ -75,9 +75,10 @@ public:
             return;
         }
         log->push_back(name + ".invokeAsync(" + methodName + " " + describe(args) + ")");
-        lastAsyncArgs = args;
+        if (keepAsyncArgs) lastAsyncArgs = args;
     }
     FB::VariantArray lastAsyncArgs;
+    bool keepAsyncArgs = true;  // false: hold no reference to what the call was given
 
     void invalidate() override {}
     void listMemberNames(std::vector<std::string>& names) const override {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 #include "fake_page.h"
@@ -72,6 +73,36 @@ TEST(JSObject, DelayedCallsAnswerTheTimerOrMinusOne) {
     host->pageHasHelper = false;
     EXPECT_EQ(host->invokeDelayed(250, function, {}, ""), -1);
     EXPECT_EQ(log, CallLog({"helper.invoke( [250,<page object>,[]])"}));
+}
+
+TEST(JSObject, WhateverAPostedCallRaisesStaysOnTheMainThread) {
+    // The posted call runs inside the browser's call into the plug-in, which nothing may leave.
+    class FailingWrites : public FakePageObject {
+    public:
+        using FakePageObject::FakePageObject;
+        std::string failure;
+        using FakePageObject::setProperty;
+        void setProperty(const std::string& property, const variant& value) override {
+            FakePageObject::setProperty(property, value);
+            if (failure == "script") throw FB::script_error("page");
+            if (failure == "cast") throw FB::bad_variant_cast(typeid(int), typeid(std::string));
+            if (failure == "standard") throw std::runtime_error("Cannot find HTML window");
+            throw 42;
+        }
+    };
+    for (const char* failure : {"script", "cast", "standard", "other"}) {
+        SCOPED_TRACE(failure);
+        CallLog log;
+        auto host = std::make_shared<FakeHost>(&log);
+        auto object = std::make_shared<FailingWrites>("o", &log, nullptr, host);
+        object->failure = failure;
+        std::weak_ptr<FakePageObject> watch = object;
+        object->setPropertyAsync("x", variant(1));
+        object.reset();
+        EXPECT_NO_THROW(host->runPending());
+        EXPECT_EQ(log, CallLog({"o.setProperty(x 1)"}));
+        EXPECT_TRUE(watch.expired());  // the call's record let its target go
+    }
 }
 
 TEST(JSObject, ACallTheBrowserRefusesIsDropped) {

@@ -241,6 +241,29 @@ TEST(JSAPIAuto, MemberRules) {
     }
 }
 
+TEST(JSAPIAuto, AFreshObjectHasTheBuiltInsAndReservesThePagesElementNames) {
+    class Fresh : public FB::JSAPIAuto {
+    public:
+        Fresh() : FB::JSAPIAuto("fresh") {}
+    };
+    auto object = std::make_shared<Fresh>();
+    EXPECT_EQ(listed(*object), "getAttribute,setAttribute,toString,valid,value");
+    EXPECT_EQ(object->countMembers(), 5u);
+
+    // Names an embedding element answers itself; the page may not take them as new attributes.
+    for (const char* name : {"offsetWidth", "offsetHeight", "width", "height", "attributes", "nodeType",
+                             "namespaceURI", "localName", "wrappedJSObject", "prototype", "style", "id",
+                             "constructor"}) {
+        SCOPED_TRACE(name);
+        EXPECT_FALSE(object->hasProperty(std::string(name)));
+    }
+    // Reserving is exact: other spellings are ordinary new names.
+    for (const char* name : {"Width", "ID", "styles", "offsetwidth"}) {
+        SCOPED_TRACE(name);
+        EXPECT_TRUE(object->hasProperty(std::string(name)));
+    }
+}
+
 TEST(JSAPIAuto, WideNamesReachTheSameMembers) {
     auto object = std::make_shared<Sample>();
     EXPECT_TRUE(object->hasMethod(std::wstring(L"echo")));

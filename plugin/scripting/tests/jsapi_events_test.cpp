@@ -2,6 +2,7 @@
 // and the page's event attributes.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -234,20 +235,49 @@ public:
     }
 };
 
-TEST(Events, TheRaisingObjectLivesUntilRaisingIsOver) {
-    CallLog log;
-    auto source = std::make_shared<Source>();
-    std::weak_ptr<Source> watch = source;
-    auto dropper = std::make_shared<DroppingHandler>("dropper", &log, &contextA);
-    dropper->owner = &source;
-    source->addEventHandler("onx", dropper);
-    source->addEventSink(pageFunction("sink", log));
-    source->setProperty("onx", variant(std::shared_ptr<FB::JSObject>(pageFunction("attribute", log))));
+/// A source that writes its own destruction to the call log.
+class LoggedSource : public Source {
+public:
+    explicit LoggedSource(CallLog* callLog) : log(callLog) {}
+    ~LoggedSource() override { log->push_back("source destroyed"); }
+    CallLog* log;
+};
 
-    Source* raiser = source.get();
-    raiser->raiseEvent("onx", {});
-    EXPECT_EQ(log, CallLog({"dropper.invokeAsync( [])", "sink.invokeAsync(onx [])", "attribute.invokeAsync( [])"}));
-    EXPECT_TRUE(watch.expired());
+TEST(Events, TheRaisingObjectLivesUntilRaisingIsOver) {
+    // The handler lets go of the last owner; the object must outlive the sink's call and the
+    // call of its event attribute, on both raising paths.
+    const struct {
+        const char* what;
+        std::function<void(Source&)> raise;
+        CallLog expected;
+    } paths[] = {
+        {"raiseEvent", [](Source& s) { s.raiseEvent("onx", {}); },
+         {"dropper.invokeAsync( [])", "sink.invokeAsync(onx [])", "attribute.invokeAsync( [])", "source destroyed"}},
+        {"raiseEventObject", [](Source& s) { s.raiseEventObject("onx", VariantArray{}); },
+         {"dropper.invokeAsync( [{object}])", "sink.invokeAsync(onx [{object}])", "attribute.invokeAsync( [{object}])",
+          "source destroyed"}},
+    };
+    for (const auto& path : paths) {
+        SCOPED_TRACE(path.what);
+        CallLog log;
+        std::shared_ptr<Source> source = std::make_shared<LoggedSource>(&log);
+        auto dropper = std::make_shared<DroppingHandler>("dropper", &log, &contextA);
+        dropper->owner = &source;
+        auto sink = pageFunction("sink", log);
+        auto attribute = pageFunction("attribute", log);
+        // The event object names the source; kept by the fakes, it would keep the source alive.
+        for (FakePageObject* page : {static_cast<FakePageObject*>(dropper.get()), sink.get(), attribute.get()}) {
+            page->keepAsyncArgs = false;
+        }
+        source->addEventHandler("onx", dropper);
+        source->addEventSink(sink);
+        source->setProperty("onx", variant(std::shared_ptr<FB::JSObject>(attribute)));
+
+        Source* raiser = source.get();
+        path.raise(*raiser);
+        EXPECT_EQ(source, nullptr);
+        EXPECT_EQ(log, path.expected);
+    }
 }
 
 TEST(Events, ScriptErrorsOfTheDeliveryStopAtTheRaiser) {
