@@ -8,8 +8,9 @@ export WINEPREFIX=$prefix WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscore
 mkdir -p "$prefix"
 wineserver -p </dev/null >/dev/null 2>&1 || true  # fails when it already runs
 wine cmd /c exit </dev/null >/dev/null 2>&1
-# Wine links the user's Documents to the Unix home folder, which every prefix would share;
-# a real folder keeps what programs write there (the helper's log) private to this prefix.
-for docs in "$prefix"/drive_c/users/*/Documents; do
-  if [[ -L "$docs" ]]; then rm "$docs" && mkdir "$docs"; fi
+# Wine links the user's Documents, Desktop, Downloads and media folders to the Unix home
+# folder, which every prefix would share; real folders keep what programs write there (the
+# helper's log) private to this prefix.
+for folder in "$prefix"/drive_c/users/*/*; do
+  if [[ -L "$folder" ]]; then rm "$folder" && mkdir "$folder"; fi
 done
