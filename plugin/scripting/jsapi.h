@@ -58,11 +58,13 @@ public:
     /// The number of names script can see.
     virtual unsigned countMembers() const = 0;
 
+    /// Whether script may call the name as a method.
     virtual bool hasMethod(const std::string& name) const = 0;
     virtual bool hasMethod(const std::wstring& name) const;
     /// Whether reading the method's name as a property gives a function object.
     virtual bool hasFunctionObject(const std::string& name) const;
     virtual bool hasFunctionObject(const std::wstring& name) const;
+    /// Whether script may read or write the index or name as a property.
     virtual bool hasProperty(int index) const = 0;
     virtual bool hasProperty(const std::string& name) const = 0;
     virtual bool hasProperty(const std::wstring& name) const;
@@ -71,12 +73,15 @@ public:
     virtual std::shared_ptr<JSAPI> getFunctionObject(const std::string& name);
     virtual std::shared_ptr<JSAPI> getFunctionObject(const std::wstring& name);
 
+    /// Script's read of a property by index or name.
     virtual variant getProperty(int index) = 0;
     virtual variant getProperty(const std::string& name) = 0;
     virtual variant getProperty(const std::wstring& name);
+    /// Script's write of a property by index or name.
     virtual void setProperty(int index, const variant& value) = 0;
     virtual void setProperty(const std::string& name, const variant& value) = 0;
     virtual void setProperty(const std::wstring& name, const variant& value);
+    /// Script's delete of a property by index or name.
     virtual void removeProperty(int index) = 0;
     virtual void removeProperty(const std::string& name) = 0;
     virtual void removeProperty(const std::wstring& name);

@@ -61,6 +61,7 @@ public:
     virtual void addAttribute(const std::string& name, const variant& value, bool readOnly);
     /// Keep the name from being taken as a new attribute by the page.
     virtual void reserveName(const std::string& name);
+    /// Forget the method; the name's zone stays while another member of that name is left.
     virtual void dropMethod(const std::string& name);
     virtual void dropMethod(const std::wstring& name);
     /// Register a method under the current zone, replacing one of the same name.
@@ -69,6 +70,7 @@ public:
     /// Register a property under the current zone, replacing one of the same name.
     virtual void addProperty(const std::string& name, const PropertyAccessors& accessors);
     virtual void addProperty(const std::wstring& name, const PropertyAccessors& accessors);
+    /// Forget the property; the name's zone stays while another member of that name is left.
     virtual void dropProperty(const std::string& name);
     virtual void dropProperty(const std::wstring& name);
     /// The description: script's "toString" and "value".
