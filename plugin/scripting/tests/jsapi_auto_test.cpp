@@ -279,6 +279,50 @@ TEST(JSAPIAuto, WideNamesReachTheSameMembers) {
     EXPECT_EQ(wide.back(), L"version");
 }
 
+TEST(JSAPIAuto, EveryWideFormActsOnTheNarrowName) {
+    // The name "é" reaches the tables as its UTF-8 bytes.
+    const std::wstring wideName = L"\u00e9";
+    const std::string narrowName = "\xc3\xa9";
+    auto object = std::make_shared<Sample>();
+    fakes::CallLog log;
+
+    object->addMethod(wideName, FB::bindMethod(object.get(), &Sample::secret));
+    EXPECT_TRUE(object->hasMethod(narrowName));
+    EXPECT_TRUE(object->hasFunctionObject(wideName));
+    EXPECT_EQ(object->getFunctionObject(wideName), object->getFunctionObject(narrowName));
+    EXPECT_EQ(fakes::describe(object->invoke(wideName, {})), "secret");
+    object->dropMethod(wideName);
+    EXPECT_FALSE(object->hasMethod(narrowName));
+
+    object->addProperty(wideName, FB::bindProperty(object.get(), &Sample::count));
+    EXPECT_EQ(fakes::describe(object->getProperty(wideName)), "3");
+    object->dropProperty(wideName);
+    EXPECT_EQ(fakes::describe(object->getProperty(narrowName)), "undefined");
+
+    object->setProperty(wideName, variant("attribute"));
+    EXPECT_TRUE(object->hasProperty(wideName));
+    EXPECT_EQ(fakes::describe(object->getProperty(narrowName)), "attribute");
+    object->removeProperty(wideName);
+    EXPECT_EQ(listed(*object).find(narrowName), std::string::npos);
+    EXPECT_FALSE(object->hasProperty(std::wstring(L"width")));
+
+    auto handler = std::make_shared<fakes::FakePageObject>("h", &log);
+    object->addEventHandler(L"on" + wideName, handler);
+    object->declareEvent(L"on" + wideName);
+    object->raiseEvent(L"on" + wideName, {variant(1)});
+    object->removeEventHandler(L"on" + wideName, handler);
+    object->raiseEvent("on" + narrowName, {variant(2)});
+    EXPECT_EQ(log, fakes::CallLog({"h.invokeAsync( [1])"}));
+
+    std::vector<std::string> narrow;
+    std::vector<std::wstring> wide{L"stale"};
+    const FB::JSAPI& asInterface = *object;
+    asInterface.listMemberNames(&narrow);
+    asInterface.listMemberNames(&wide);
+    ASSERT_EQ(wide.size(), narrow.size());
+    EXPECT_EQ(wide.front(), L"color");
+}
+
 TEST(JSAPIAuto, FunctionObjectsAreMadeOncePerNameAndZone) {
     auto object = std::make_shared<Sample>();
     std::shared_ptr<FB::JSAPI> atZero = object->getFunctionObject("echo");
