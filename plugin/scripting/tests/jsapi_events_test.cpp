@@ -100,6 +100,21 @@ TEST(Events, OneBatchCallServesAPageInstance) {
     EXPECT_EQ(log, CallLog({batch, single}));
 }
 
+TEST(Events, AfterASingleCallTheContextIsNotBatched) {
+    // Only the first live handler of a page instance may batch; once one was called on its
+    // own, the rest follow singly and the sinks are served by the sink pass.
+    CallLog log;
+    auto source = std::make_shared<Source>();
+    auto single = pageFunction("single", log);
+    auto batcher = pageFunction("batcher", log);
+    batcher->batch = true;
+    source->addEventHandler("onx", single);
+    source->addEventHandler("onx", batcher);
+    source->addEventSink(pageFunction("sink", log));
+    source->raiseEvent("onx", {});
+    EXPECT_EQ(log, CallLog({"single.invokeAsync( [])", "batcher.invokeAsync( [])", "sink.invokeAsync(onx [])"}));
+}
+
 TEST(Events, ASinkServedSinglyIsNotInTheBatchOfTheSameEvent) {
     CallLog log;
     auto source = std::make_shared<Source>();
