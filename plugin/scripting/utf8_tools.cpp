@@ -29,20 +29,34 @@ std::wstring utf8ToWide(const std::string& narrow) {
     return result;
 }
 
+namespace {
+
+/// Owns a text the system allocated, so it is freed even when building the message throws.
+struct SystemText {
+    char* text = nullptr;
+    SystemText() = default;
+    SystemText(const SystemText&) = delete;
+    SystemText& operator=(const SystemText&) = delete;
+    ~SystemText() {
+        if (text)
+            LocalFree(text);
+    }
+};
+
+} // namespace
+
 std::string lastWin32ErrorText(const char* functionName) {
     const DWORD code = GetLastError();  // before any other call can replace it
-    char* buffer = nullptr;
+    SystemText message;
     const DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code, 0,
-                                        reinterpret_cast<LPSTR>(&buffer), 0, nullptr);
+                                        reinterpret_cast<LPSTR>(&message.text), 0, nullptr);
     std::string text = std::string(functionName) + ": ";
-    if (length > 0 && buffer) {
-        text.append(buffer, length);
+    if (length > 0 && message.text) {
+        text.append(message.text, length);
     } else {
         // No system text for this code: give the code itself rather than nothing.
         text += std::to_string(code);
     }
-    if (buffer)
-        LocalFree(buffer);
     return text;
 }
 
