@@ -118,6 +118,14 @@ TEST(MethodBinding, ArgumentChecksFollowTheParameterList) {
     }
 }
 
+TEST(MethodBinding, TheConversionTextNamesThePlatformsTypes) {
+    // The names are the compiler's demangled ones, as the page receives them.
+    auto object = std::make_shared<Bindings>();
+    auto pageObject = std::make_shared<fakes::FakePageObject>("page", nullptr);
+    EXPECT_EQ(callByName(*object, "twoNumbers", {variant(1), variant(pageObject)}),
+              "error: Invalid argument conversion from std::shared_ptr<FB::JSObject> to int at index 2");
+}
+
 TEST(MethodBinding, BuiltInsCheckTheirArguments) {
     auto object = std::make_shared<Bindings>();
     auto pageObject = std::make_shared<fakes::FakePageObject>("page", nullptr);
