@@ -160,6 +160,10 @@ TEST(Events, AnInvalidatedObjectRaisesNothing) {
     source->invalidate();
     source->raiseEvent("onx", {});
     EXPECT_TRUE(log.empty());
+
+    // The event-object path still calls the page's event attribute, and only that.
+    source->raiseEventObject("onx", VariantArray{});
+    EXPECT_EQ(log, CallLog({"attribute.invokeAsync( [{object}])"}));
 }
 
 TEST(Events, ProxiesReceiveTheEventWithThemselvesInPlaceOfTheSource) {
