@@ -78,6 +78,9 @@ TEST(ServerSocket, DeliversRequestsAsReceived) {
       {"target not decoded or split",
        "GET /launch?u=https%3A%2F%2Fwww.kestro.com%2Fa&v=Y HTTP/1.1\r\n\r\n",
        {"GET", "/launch?u=https%3A%2F%2Fwww.kestro.com%2Fa&v=Y", {}, ""}},
+      {"quotes and raw UTF-8 in the target pass through",
+       "GET /launch?u=https://www.kestro.com/\"a\"\xC3\xA9 HTTP/1.1\r\n\r\n",
+       {"GET", "/launch?u=https://www.kestro.com/\"a\"\xC3\xA9", {}, ""}},
       {"order, duplicates and letter case of headers",
        "GET /ping HTTP/1.1\r\nORIGIN: a\r\nx-custom: 1\r\norigin: b\r\nOrigin: c\r\n"
        "X-Custom: 2\r\n\r\n",
