@@ -76,6 +76,19 @@ bool hasMakerHost(std::string_view url) {
   return isMakerAuthority(authority);
 }
 
+// A scheme as URL parsers recognise it: a letter, then letters, digits, "+", "-" or "."
+// up to the first ":".
+bool beginsWithScheme(std::string_view url) {
+  const auto colon = url.find(':');
+  if (colon == std::string_view::npos || colon == 0) return false;
+  const auto isLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+  if (!isLetter(url[0])) return false;
+  for (char c : url.substr(1, colon - 1)) {
+    if (!isLetter(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.') return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string percentDecode(std::string_view text) {
@@ -95,6 +108,10 @@ std::string percentDecode(std::string_view text) {
 
 bool isAcceptableLaunchUrl(std::string_view url) {
   if (!isValidUtf8(url) || !fitsInQuotedArgument(url)) return false;
+  // A URL that is absolute as received may be used without decoding, and then an escaped "/"
+  // or "\" in it no longer ends the host: "https://www.kestro.com%2F@evil.example/" names
+  // evil.example. Its host as received must pass as well as its decoded one.
+  if (beginsWithScheme(url) && !hasMakerHost(url)) return false;
   const std::string decoded = percentDecode(url);
   return fitsInQuotedArgument(decoded) && hasMakerHost(decoded);
 }

@@ -73,6 +73,11 @@ TEST_F(HandlerTest, RefusesLaunchUrlsThatAreUnsafeOrNotTheMakers) {
       "https://evil.example\\.kestro.com/",             // "\" ends the host like "/"
       "https://evil.example%2F.kestro.com/",            // the same, escaped
       "https%3A%2F%2Fevil.example%2F.kestro.com",
+      // Absolute as received: a product that reads it without decoding finds the host after
+      // the "@", so the escaped "/" or "\" must not make the maker's name the host.
+      "https://www.kestro.com%2F@evil.example/",
+      "https://www.kestro.com%5C@evil.example/",
+      "https://www.kestro.com%2f.evil.example/",
       "https://WWW.KESTRO.COM/",
       "https://www.kestro.com:99999/",
       "https://www.kestro.com/\" --flag \"x",           // a quote ends the argument
@@ -108,6 +113,7 @@ TEST_F(HandlerTest, LaunchesTheMakersUrlsUnchanged) {
       "https://www.kestro.com/caf\xC3\xA9/\xE6\x97\xA5",       // UTF-8 reaches the product as such
       "https%3A%2F%2Fwww.kestro.com%2Fa%20b",                   // checked decoded, passed escaped
       "https://www.kestro.com/a%25b",
+      "https://www.kestro.com/a%2F@b",                          // escapes past the host are fine
       "https://www.kestro.com/dir\\file",                       // a backslash not at the end
   };
   for (const std::string& url : urls) {
