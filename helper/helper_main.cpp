@@ -15,13 +15,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   writeLog("H: " + deviceid::sha1Hex(deviceid::getHostname()));
   writeLog("BSN: " + deviceid::sha1Hex(deviceid::getBiosSerialNumber()));
   writeLog("device ID: " + deviceid::getNewDeviceId());
-
-  // "Server running" is logged when the run on that port has ended, not when it starts.
-  for (const char* port : helper::kHelperPorts) {
-    if (helper::runServerOnPort(port)) {
-      writeLog(std::string("Server running on port ") + port);
-      break;
-    }
-  }
+  helper::runPortLoop(helper::kHelperPorts);
   return 0;
 }

@@ -34,4 +34,20 @@ bool runServerOnPort(const std::string& port) {
   return true;
 }
 
+/// The port loop: runs the server on each port in order until a run ends normally, then logs
+/// "Server running on port " with that port and tries no further one. False when every run
+/// failed; nothing more is logged then.
+template <class Handler = Tavrinserver, class Ports>
+bool runPortLoop(const Ports& ports) {
+  for (const auto& port : ports) {
+    const std::string text(port);
+    if (runServerOnPort<Handler>(text)) {
+      // Written when the run on the port has ended, not when it started.
+      writeLog("Server running on port " + text);
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace helper

@@ -1,5 +1,5 @@
-// One run of the port loop on real sockets: a taken port ends the run normally at once, an
-// exception from the handler ends it with a failure so that the next port is tried.
+// The port loop on real sockets: a taken port ends the run normally at once, an exception
+// from the handler ends it with a failure so that the next port is tried.
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
@@ -110,6 +110,49 @@ TEST(PortLoop, AnExceptionFromTheHandlerEndsTheRunWithAFailure) {
   EXPECT_FALSE(resultWithin(run, std::chrono::seconds(30)));
   EXPECT_EQ(log.newMessages(), (Messages{"Attempting to run server on port " + port,
                                          "Failed to run server on port " + port}));
+}
+
+// Free ports, all different: each is held until all are chosen, then freed for the servers.
+std::vector<std::string> freePorts(std::size_t count) {
+  std::vector<Listener> probes(count);
+  std::vector<std::string> ports;
+  for (const Listener& probe : probes) ports.push_back(probe.port());
+  return ports;
+}
+
+TEST(PortLoop, AFailedRunMovesOnAndTheFirstNormalEndStopsTheLoop) {
+  const Winsock winsock;
+  const std::vector<std::string> free = freePorts(2);
+  const Listener taken;
+  const std::vector<std::string> ports = {free[0], taken.port(), free[1]};
+  const LogTail log;
+  auto loop = std::async(std::launch::async,
+                         [&] { return helper::runPortLoop<ThrowingHandler>(ports); });
+  EXPECT_TRUE(sendRequest(ports[0], "GET /ping HTTP/1.0\r\n\r\n"));
+  EXPECT_TRUE(resultWithin(loop, std::chrono::seconds(30)));
+  // The third port is never tried.
+  EXPECT_EQ(log.newMessages(), (Messages{"Attempting to run server on port " + ports[0],
+                                         "Failed to run server on port " + ports[0],
+                                         "Attempting to run server on port " + ports[1],
+                                         "Server running on port " + ports[1]}));
+}
+
+TEST(PortLoop, WhenEveryRunFailsNothingMoreIsLogged) {
+  const Winsock winsock;
+  const std::vector<std::string> ports = freePorts(3);
+  const LogTail log;
+  auto loop = std::async(std::launch::async,
+                         [&] { return helper::runPortLoop<ThrowingHandler>(ports); });
+  for (const std::string& port : ports) {
+    EXPECT_TRUE(sendRequest(port, "GET /ping HTTP/1.0\r\n\r\n")) << port;
+  }
+  EXPECT_FALSE(resultWithin(loop, std::chrono::seconds(30)));
+  Messages expected;
+  for (const std::string& port : ports) {
+    expected.push_back("Attempting to run server on port " + port);
+    expected.push_back("Failed to run server on port " + port);
+  }
+  EXPECT_EQ(log.newMessages(), expected);
 }
 
 }  // namespace
