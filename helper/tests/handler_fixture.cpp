@@ -13,11 +13,16 @@ void HandlerTest::SetUp() {
   }
   productBeside_ = ownFolder() + L"\\Tavrin.exe";
   recordFile_ = ownFolder() + L"\\Tavrin-commandline.txt";
+  startupFile_ = recordFile_ + L".startup";
   DeleteFileW(recordFile_.c_str());
+  DeleteFileW(startupFile_.c_str());
   placeProduct();
 }
 
-void HandlerTest::TearDown() { DeleteFileW(recordFile_.c_str()); }
+void HandlerTest::TearDown() {
+  DeleteFileW(recordFile_.c_str());
+  DeleteFileW(startupFile_.c_str());
+}
 
 void HandlerTest::placeProduct() {
   std::wstring source = widen(TAVRIN_TEST_PRODUCT_PATH);
@@ -60,6 +65,11 @@ std::string HandlerTest::expectedCommandLine(const std::string& url) const {
 
 std::string HandlerTest::recordedCommandLine() const {
   return waitForFile(recordFile_, std::chrono::seconds(30)).value_or("");
+}
+
+std::string HandlerTest::recordedStartup() const {
+  // Written before the command line, so it is complete once that record is there.
+  return readFile(startupFile_).value_or("");
 }
 
 bool HandlerTest::productWasStarted() const {

@@ -36,9 +36,12 @@ class HandlerTest : public ::testing::Test {
   /// Waits for the test product to record its command line (empty when it never did).
   std::string recordedCommandLine() const;
   bool productWasStarted() const;
+  /// The window placement the test product was started with, as it recorded it.
+  std::string recordedStartup() const;
 
   std::wstring productBeside_;
   std::wstring recordFile_;
+  std::wstring startupFile_;
 };
 
 /// Checks status, body and the five headers in their order with their values.

@@ -98,6 +98,9 @@ TEST_F(HandlerTest, LaunchStartsTheProductWithEverythingAfterTheFirstEquals) {
   const LogTail log;
   expectReply(handle("GET", "/launch?u=" + url, kMaker), 200, "launched", kMakerOrigin);
   EXPECT_EQ(recordedCommandLine(), expectedCommandLine(url));
+  // Position and size left to the system (CW_USEDEFAULT), and no start-up flags.
+  EXPECT_EQ(recordedStartup(),
+            "x=80000000 y=80000000 width=80000000 height=80000000 flags=00000000");
   EXPECT_EQ(log.newMessages(), (Messages{"Passing url: " + url,
                                          "openning Tavrin from: " + expectedCommandLine(url),
                                          "Passed url to Tavrin", "Tavrin successfully launched"}));

@@ -27,9 +27,10 @@ class SpacedFolder {
     CreateDirectoryW(helper_.c_str(), nullptr);
   }
   ~SpacedFolder() {
-    for (const wchar_t* name : {L"\\A B\\launch_probe.exe", L"\\A B\\Tavrin.exe",
-                                L"\\A B\\Tavrin-commandline.txt", L"\\A.exe",
-                                L"\\Tavrin-commandline.txt"}) {
+    for (const wchar_t* name :
+         {L"\\A B\\launch_probe.exe", L"\\A B\\Tavrin.exe", L"\\A B\\Tavrin-commandline.txt",
+          L"\\A B\\Tavrin-commandline.txt.startup", L"\\A.exe", L"\\Tavrin-commandline.txt",
+          L"\\Tavrin-commandline.txt.startup"}) {
       DeleteFileW((base_ + name).c_str());
     }
     RemoveDirectoryW(helper_.c_str());

@@ -1,6 +1,8 @@
 // Stand-in for the desktop product Tavrin.exe: records the command line it was started with.
 // The record goes to the file named by TAVRIN_PRODUCT_RECORD, else to Tavrin-commandline.txt
-// beside the executable, as UTF-8 without a line end, written whole or not at all.
+// beside the executable, as UTF-8 without a line end, written whole or not at all. Before it,
+// the window placement it was given goes to the same name with ".startup" appended.
+#include <cstdio>
 #include <string>
 
 #include <windows.h>
@@ -26,20 +28,35 @@ std::string toUtf8(const wchar_t* text) {
   return narrow;
 }
 
-}  // namespace
+// The placement fields of the start-up information, as the starting program filled them in.
+std::string startupText() {
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  GetStartupInfoW(&startup);
+  char text[160];
+  std::snprintf(text, sizeof text, "x=%08lX y=%08lX width=%08lX height=%08lX flags=%08lX",
+                startup.dwX, startup.dwY, startup.dwXSize, startup.dwYSize, startup.dwFlags);
+  return text;
+}
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  const std::string commandLine = toUtf8(GetCommandLineW());
-  const std::wstring path = recordPath();
-  // Written under another name first, so a reader polling for the record never sees half of it.
+// Written under another name first, so a reader polling for the file never sees half of it.
+bool writeWhole(const std::wstring& path, const std::string& content) {
   const std::wstring partial = path + L".partial";
   HANDLE file = CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return 1;
+  if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
-  const BOOL ok = WriteFile(file, commandLine.data(), static_cast<DWORD>(commandLine.size()),
-                            &written, nullptr);
+  const BOOL ok =
+      WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
   CloseHandle(file);
-  if (!ok || written != commandLine.size()) return 1;
-  return MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) ? 0 : 1;
+  if (!ok || written != content.size()) return false;
+  return MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  const std::wstring path = recordPath();
+  if (!writeWhole(path + L".startup", startupText())) return 1;
+  return writeWhole(path, toUtf8(GetCommandLineW())) ? 0 : 1;
 }
