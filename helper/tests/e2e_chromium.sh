@@ -56,14 +56,17 @@ device_id=$(curl -s --max-time 30 -H "Origin: https://$maker_host" "$base_url/de
 # The page's result as Chromium rendered it, read once its script has written it.
 run=0
 page_result() {
-  local host=$1 dom
+  local host=$1 dom status=0
   run=$((run + 1))
-  dom=$(timeout 60 chromium --headless --no-sandbox --disable-gpu --no-first-run \
+  dom=$(timeout -k 10 60 chromium --headless --no-sandbox --disable-gpu --no-first-run \
     --disable-background-networking --disable-component-update --disable-sync --disable-quic \
     --user-data-dir="$workdir/profile-$run" \
     --host-resolver-rules="MAP $maker_host 127.0.0.1, MAP $other_host 127.0.0.1" \
-    --virtual-time-budget=30000 --dump-dom "http://$host:$site_port/probe.html" 2>"$workdir/chromium-$run.log") ||
-    { cat "$workdir/chromium-$run.log" >&2; fail "chromium on $host ended with $?"; }
+    --virtual-time-budget=30000 --dump-dom "http://$host:$site_port/probe.html" 2>"$workdir/chromium-$run.log") || status=$?
+  if ((status != 0)); then
+    cat "$workdir/chromium-$run.log" >&2
+    fail "chromium on $host ended with $status"
+  fi
   [[ "$dom" =~ \<pre\ id=\"result\"\>([^<]*)\</pre\> ]] || { echo "$dom" >&2; fail "no result on the page from $host"; }
   printf '%s' "${BASH_REMATCH[1]}"
 }

@@ -125,7 +125,7 @@ mv "$workdir/Tavrin.exe" "$stage/Tavrin.exe"
 # A second helper finds the port taken: it logs both port lines for 4618 and ends with 0.
 since=$(log_size)
 status=0
-timeout 45 "$repo_root/scripts/wine-run.sh" "$stage/TavrinHelper.exe" </dev/null >/dev/null 2>&1 || status=$?
+timeout -k 10 45 "$repo_root/scripts/wine-run.sh" "$stage/TavrinHelper.exe" </dev/null >/dev/null 2>&1 || status=$?
 [[ $status == 0 ]] || fail "second helper ended with $status"
 second=$(log_messages_since "$since") || fail "malformed log of the second helper"
 [[ "$(tail -n 2 <<<"$second")" == "Attempting to run server on port 4618
