@@ -47,6 +47,8 @@ class Listener {
     port_ = std::to_string(ntohs(address.sin_port));
   }
   ~Listener() { closesocket(socket_); }
+  Listener(const Listener&) = delete;
+  Listener& operator=(const Listener&) = delete;
   const std::string& port() const { return port_; }
 
  private:
