@@ -33,6 +33,8 @@ TEST_F(HandlerTest, AnswersEachOperationWithItsReplyAndLogLines) {
        "Invalid request", "*", {}},
       {"maker page named only in another header", "GET", "/ping",
        {{"Referer", "https://www.kestro.com/"}}, 403, "Invalid request", "*", {}},
+      {"pre-flight from another site: the origin is tested first", "OPTIONS", "/ping",
+       {{"Origin", "https://www.evil.example"}}, 403, "Invalid request", "*", {}},
       {"pre-flight, method in lower case, before launch", "options", "/launch?url=x", kMaker, 200,
        "available", kMakerOrigin, {}},
       {"pre-flight", "OPTIONS", "/whatever", kMaker, 200, "available", kMakerOrigin, {}},
