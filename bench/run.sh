@@ -4,11 +4,14 @@
 # connections, in alternating slices so that both see the same machine load. Then the latency
 # of "device" and the helper's peak memory.
 #
-#   bash bench/run.sh                 # BUILD_DIR (default build), ROUNDS (10), SLICE (2 s)
+#   bash bench/run.sh                 # BUILD_DIR (default build), ROUNDS (10), SLICE (2 s),
+#                                     # SERVER_CPU (1), LOAD_CPUS (2 to the last core)
 #
-# Under Wine each connection costs some twenty round trips to the Wine server, so the figures
-# follow the machine's load closely; short slices, alternating which server goes first, keep
-# that drift out of the comparison.
+# Under Wine each connection costs some twenty round trips to the Wine server, and a round trip
+# that crosses cores costs several times one that stays on a core; left to the scheduler, where
+# the processes land swings one run's figures by 20 % against the next. So both servers and the
+# Wine server share one core (SERVER_CPU) and wrk runs on the others (LOAD_CPUS); short slices,
+# alternating which server goes first, keep the remaining drift out of the comparison.
 #
 # Exits 1 when the helper misses a target: 0.9x the bare server's replies/s at every
 # concurrency, no socket errors, no non-2xx replies, p99 under 10 ms at 1 connection.
@@ -20,6 +23,8 @@ slice=${SLICE:-2}
 helper_port=4618
 bare_port=${BARE_PORT:-4700}
 origin="https://www.kestro.com"
+server_cpu=${SERVER_CPU:-1}
+load_cpus=${LOAD_CPUS:-2-$(($(nproc) - 1))}
 export WINEPREFIX=$build/wineprefix
 
 command -v wrk >/dev/null || { echo "bench: wrk is missing (apt-get install wrk)" >&2; exit 2; }
@@ -32,6 +37,12 @@ helper_exe=$build/helper/TavrinHelper.exe
 bare_exe=$build/bench/bench_bare_server.exe
 [[ -f $build/helper/Tavrin.exe ]] || { echo "bench: no Tavrin.exe beside the helper" >&2; exit 2; }
 bash "$root/scripts/wine-prefix.sh" "$WINEPREFIX"
+# The prefix's Wine server (and the device services it started) go to the servers' core.
+for pid in $(pgrep -f "wineserver|winedevice.exe"); do
+  if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
+    taskset -a -p -c "$server_cpu" "$pid" >/dev/null
+  fi
+done
 
 if curl -s -o /dev/null "http://localhost:$helper_port/" || curl -s -o /dev/null "http://localhost:$bare_port/"; then
   echo "bench: port $helper_port or $bare_port is already served; stop that server first" >&2
@@ -45,9 +56,9 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-"$root/scripts/wine-run.sh" "$helper_exe" </dev/null >/dev/null 2>&1 &
+taskset -c "$server_cpu" "$root/scripts/wine-run.sh" "$helper_exe" </dev/null >/dev/null 2>&1 &
 helper_pid=$!; pids+=("$helper_pid")
-"$root/scripts/wine-run.sh" "$bare_exe" "$bare_port" </dev/null >/dev/null 2>&1 &
+taskset -c "$server_cpu" "$root/scripts/wine-run.sh" "$bare_exe" "$bare_port" </dev/null >/dev/null 2>&1 &
 bare_pid=$!; pids+=("$bare_pid")
 
 wait_alive() {
@@ -66,7 +77,7 @@ wait_alive "$bare_port"
 load() {
   local port=$1 path=$2 connections=$3 seconds=$4
   local threads=$((connections < 4 ? connections : 4))
-  wrk -t"$threads" -c"$connections" -d"${seconds}s" --timeout 30s -s "$root/bench/wrk_report.lua" \
+  taskset -c "$load_cpus" wrk -t"$threads" -c"$connections" -d"${seconds}s" --timeout 30s -s "$root/bench/wrk_report.lua" \
     -H "Origin: $origin" -H 'Connection: close' "http://localhost:$port/$path" | grep '^RESULT'
 }
 
