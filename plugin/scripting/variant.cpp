@@ -50,20 +50,10 @@ variant& variant::operator=(const variant& other) {
         m_table->copyValue(other.m_object, m_object);
         return *this;
     }
-    // Copy before releasing: the source may be an element of the value being replaced, so
-    // nothing of it is read once reset() has run.
-    const variant_detail::TypeOps* table = other.m_table;
-    variant_detail::Storage fresh;
-    fresh.heap = nullptr;
-    try {
-        table->cloneValue(other.m_object, fresh);
-    } catch (...) {
-        reset();
-        throw;
-    }
-    reset();
-    m_object = fresh;
-    m_table = table;
+    // The source may be an element of the value being replaced.
+    replaceWith(other.m_table, [&other](variant_detail::Storage& fresh) {
+        other.m_table->cloneValue(other.m_object, fresh);
+    });
     return *this;
 }
 

@@ -243,11 +243,19 @@ private:
             variant_detail::assignValue<T>(m_object, value);
             return;
         }
-        // Copy before releasing: the new value may live inside the old one.
+        replaceWith(table, [&value](variant_detail::Storage& fresh) {
+            variant_detail::constructValue<T>(fresh, value);
+        });
+    }
+
+    // Builds the new value before releasing the old one, since the new value may live inside
+    // the old (an element of a stored container); a failed build still leaves the value empty.
+    template <typename Construct>
+    void replaceWith(const variant_detail::TypeOps* table, Construct construct) {
         variant_detail::Storage fresh;
         fresh.heap = nullptr;
         try {
-            variant_detail::constructValue<T>(fresh, value);
+            construct(fresh);
         } catch (...) {
             reset();
             throw;
