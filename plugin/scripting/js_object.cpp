@@ -2,6 +2,7 @@
 #include "plugin/scripting/js_object.h"
 
 #include <stdexcept>
+#include <utility>
 
 #include "plugin/core/browser_host.h"
 
@@ -20,13 +21,17 @@ bool JSObject::supportsBatchCalls() const { return false; }
 void JSObject::callBatch(const std::string&, const VariantArray&, const std::vector<std::shared_ptr<JSObject>>&,
                          const std::vector<std::shared_ptr<JSObject>>&) {}
 
-void JSObject::invokeAsync(const std::string& methodName, const VariantArray& args) {
+template <class Call> void JSObject::postToHost(Call call) {
     std::shared_ptr<BrowserHost> browserHost = host.lock();
     if (!browserHost) {
         throw std::runtime_error("Cannot invoke asynchronously");
     }
     std::shared_ptr<JSAPI> self = shared_from_this();
-    browserHost->postToMainThread(self, [this, args, methodName] { invokeDeferred(args, methodName); });
+    browserHost->postToMainThread(self, std::move(call));
+}
+
+void JSObject::invokeAsync(const std::string& methodName, const VariantArray& args) {
+    postToHost([this, args, methodName] { invokeDeferred(args, methodName); });
 }
 
 void JSObject::invokeDeferred(const VariantArray& args, const std::string& methodName) {
@@ -35,12 +40,7 @@ void JSObject::invokeDeferred(const VariantArray& args, const std::string& metho
 }
 
 void JSObject::setPropertyAsync(const std::string& name, const variant& value) {
-    std::shared_ptr<BrowserHost> browserHost = host.lock();
-    if (!browserHost) {
-        throw std::runtime_error("Cannot invoke asynchronously");
-    }
-    std::shared_ptr<JSAPI> self = shared_from_this();
-    browserHost->postToMainThread(self, [this, name, value] { setProperty(name, value); });
+    postToHost([this, name, value] { setProperty(name, value); });
 }
 
 std::shared_ptr<BrowserHost> JSObject::getHost() const { return std::shared_ptr<BrowserHost>(host); }

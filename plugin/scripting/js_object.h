@@ -45,6 +45,11 @@ public:
 
 protected:
     std::weak_ptr<BrowserHost> host;
+
+private:
+    /// Queues one of this object's operations on the main thread, keeping the object alive
+    /// until it has run; throws when the host is gone.
+    template <class Call> void postToHost(Call call);
 };
 
 }  // namespace FB
